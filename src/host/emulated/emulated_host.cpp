@@ -56,7 +56,7 @@ EmulatedHost::EmulatedHost() {
 }
 
 EmulatedHost::~EmulatedHost() {
-  for (void* block : allocations_) delete[] static_cast<uint8_t*>(block);
+  for (const auto& [block, size] : allocations_) delete[] static_cast<uint8_t*>(block);
 }
 
 // --- Configuration ------------------------------------------------------------
@@ -502,17 +502,18 @@ void* EmulatedHost::Allocate(std::size_t bytes) {
     return nullptr;
   }
   void* block = new uint8_t[bytes == 0 ? 1 : bytes]();
-  allocations_.insert(block);
+  allocations_[block] = bytes;
   return block;
 }
 
 bool EmulatedHost::Release(void* block) {
   const auto found = allocations_.find(block);
   if (found == allocations_.end()) return Fail(kErrorInvalidParameter);
+  const std::size_t size = found->second;
   delete[] static_cast<uint8_t*>(block);
   allocations_.erase(found);
   // A release that "fails" still frees, so that tests do not leak.
-  if (failReleaseIn_ > 0 && --failReleaseIn_ == 0) return Fail(kErrorInvalidParameter);
+  if (failReleaseOfSize_ && *failReleaseOfSize_ == size) return Fail(kErrorInvalidParameter);
   return Succeed();
 }
 

@@ -58,9 +58,10 @@ class EmulatedHost : public Host {
   void AddForeignInterface(std::string path);
   void AddForeignVolume(ForeignVolume volume);
   EmulatedHostSettings& settings() { return settings_; }
-  // The nth allocation (or release) from now, counting from 1, fails.
+  // The nth allocation from now, counting from 1, fails.
   void FailAllocation(uint32_t nth) { failAllocationIn_ = nth; }
-  void FailRelease(uint32_t nth) { failReleaseIn_ = nth; }
+  // Releases of blocks of this size report failure (and still free them).
+  void FailReleaseOfSize(std::size_t bytes) { failReleaseOfSize_ = bytes; }
 
   // --- Observation ----------------------------------------------------------
   std::function<void(const char*)> onDebugOutput;
@@ -173,9 +174,9 @@ class EmulatedHost : public Host {
   std::vector<std::string> stdout_;
   std::vector<std::string> boxes_;
   uint64_t slept_ = 0;
-  std::set<void*> allocations_;
+  std::map<void*, std::size_t> allocations_;
   uint32_t failAllocationIn_ = 0;
-  uint32_t failReleaseIn_ = 0;
+  std::optional<std::size_t> failReleaseOfSize_;
 };
 
 }  // namespace ssdfwu
