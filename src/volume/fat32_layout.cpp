@@ -40,7 +40,10 @@ void FillBootSector(std::span<uint8_t> sector, const BootSectorFields& f) {
   p[kBpbDriveNumber] = kDriveNumberFirstHardDisk;
   p[kBpbBootSignature] = kExtendedBootSignature;
   PutLe32(p + kBpbVolumeId, f.volumeId);
-  std::memcpy(p + kBpbVolumeLabel, f.label.data(), kLabelLength);  // zero-padded
+  // Blank-padded, the same 11 bytes as the label entry's name: file-system
+  // checkers compare the two and report a zero-padded copy as different.
+  const std::array<uint8_t, 12> name = LabelEntryHead(f.label);
+  std::memcpy(p + kBpbVolumeLabel, name.data(), kLabelLength);
   std::memcpy(p + kBpbFileSystemType, "FAT32   ", 8);
   p[kBsSignature] = 0x55;
   p[kBsSignature + 1] = 0xAA;

@@ -89,7 +89,8 @@ struct BootSectorFields {
 void FillBootSector(std::span<uint8_t> sector, const BootSectorFields& fields);
 void FillFsInfoSector(std::span<uint8_t> sector, uint32_t freeCount, uint32_t nextFree);
 void FillFirstFatSector(std::span<uint8_t> sector);
-// The first 12 bytes of the label entry: the label padded with blanks to 11
+// The first 12 bytes of the label entry (and, without the attribute, the
+// BPB's volume label): the label padded with blanks to 11
 // bytes, then the volume-label attribute.
 std::array<uint8_t, 12> LabelEntryHead(const LabelBuffer& label);
 
