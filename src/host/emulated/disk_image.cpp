@@ -36,7 +36,8 @@ bool MemoryImage::Write(uint64_t lba, uint32_t count, const uint8_t* in) {
   return true;
 }
 
-std::unique_ptr<FileImage> FileImage::Open(const std::string& path, std::string& error) {
+std::unique_ptr<FileImage> FileImage::Open(const std::string& path, std::string& error,
+                                           bool readOnly) {
   std::error_code code;
   const uintmax_t bytes = std::filesystem::file_size(path, code);
   if (code) {
@@ -47,13 +48,20 @@ std::unique_ptr<FileImage> FileImage::Open(const std::string& path, std::string&
   // read must see the file as it is now.
   std::fstream file;
   file.rdbuf()->pubsetbuf(nullptr, 0);
-  file.open(path, std::ios::in | std::ios::out | std::ios::binary);
+  const auto mode =
+      readOnly ? std::ios::in | std::ios::binary : std::ios::in | std::ios::out | std::ios::binary;
+  file.open(path, mode);
   if (!file) {
-    error = path + ": cannot be opened for reading and writing";
+    error = path + (readOnly ? ": cannot be opened for reading"
+                             : ": cannot be opened for reading and writing");
     return nullptr;
   }
-  return std::unique_ptr<FileImage>(
-      new FileImage(path, std::move(file), static_cast<uint64_t>(bytes) / kImageSectorSize));
+  // Absolute: the program changes its current directory, and mtools opens the
+  // image by this name.
+  const std::string absolute = std::filesystem::absolute(path, code).string();
+  return std::unique_ptr<FileImage>(new FileImage(code ? path : absolute, std::move(file),
+                                                  static_cast<uint64_t>(bytes) / kImageSectorSize,
+                                                  readOnly));
 }
 
 bool FileImage::Read(uint64_t lba, uint32_t count, uint8_t* out) {
@@ -65,6 +73,7 @@ bool FileImage::Read(uint64_t lba, uint32_t count, uint8_t* out) {
 }
 
 bool FileImage::Write(uint64_t lba, uint32_t count, const uint8_t* in) {
+  if (readOnly_) return false;
   if (lba > sectors_ || count > sectors_ - lba) return false;
   file_.clear();
   file_.seekp(static_cast<std::streamoff>(lba * kImageSectorSize));

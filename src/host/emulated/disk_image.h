@@ -41,19 +41,22 @@ class MemoryImage : public DiskImage {
 
 class FileImage : public DiskImage {
  public:
-  // Opens an existing image; the capacity is its size in whole sectors.
-  static std::unique_ptr<FileImage> Open(const std::string& path, std::string& error);
+  // Opens an existing image; the capacity is its size in whole sectors. A
+  // read-only image is opened for reading only and refuses every write.
+  static std::unique_ptr<FileImage> Open(const std::string& path, std::string& error,
+                                         bool readOnly = false);
   uint64_t SectorCount() const override { return sectors_; }
   bool Read(uint64_t lba, uint32_t count, uint8_t* out) override;
   bool Write(uint64_t lba, uint32_t count, const uint8_t* in) override;
   std::string FilePath() const override { return path_; }
 
  private:
-  FileImage(std::string path, std::fstream file, uint64_t sectors)
-      : path_(std::move(path)), file_(std::move(file)), sectors_(sectors) {}
+  FileImage(std::string path, std::fstream file, uint64_t sectors, bool readOnly)
+      : path_(std::move(path)), file_(std::move(file)), sectors_(sectors), readOnly_(readOnly) {}
   std::string path_;
   std::fstream file_;
   uint64_t sectors_;
+  bool readOnly_;
 };
 
 }  // namespace ssdfwu

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/emulated/emulated_disk.h"
+#include "host/emulated/volume_files.h"
 #include "host/host.h"
 
 namespace ssdfwu {
@@ -157,6 +158,9 @@ class EmulatedHost : public Host {
   void AfterCommand(int diskId);
   void RefreshVolumes();
   const Volume* VolumeAt(char letter);
+  bool MtoolsVolumeOf(char letter, MtoolsVolume& volume);
+  // The mtools volume and the name on it of a path "X:\NAME".
+  bool VolumeFileOf(const std::string& path, MtoolsVolume& volume, std::string& name);
   bool ReadSector0(int disk, std::array<uint8_t, 512>& sector);
   bool WriteSector0(int disk, const std::array<uint8_t, 512>& sector);
 

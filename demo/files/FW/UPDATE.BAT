@@ -1,0 +1,2 @@
+@echo off
+echo This is where a firmware update tool would run.
