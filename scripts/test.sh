@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 source scripts/deps.sh
 
 ensure_packages cmake ninja-build g++ googletest nasm dosfstools mtools qemu-system-x86 \
-  python3 g++-mingw-w64-i686 wine wine32:i386
+  g++-mingw-w64-i686 wine wine32:i386
 
 jobs=$(nproc)
 

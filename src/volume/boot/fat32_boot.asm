@@ -56,12 +56,7 @@
 %define END_OF_CHAIN    0x0FFFFFF8
 %define CLUSTER_MASK    0x0FFFFFFF
 
-%macro  place 1                         ; pad with zeros up to offset %1
-%if ($-$$) > %1
-%error code runs past offset %1
-%endif
-        times %1-($-$$) db 0
-%endmacro
+%include "place.inc"
 
 ; -----------------------------------------------------------------------------
 ; Bytes 0..89 belong to the formatter.

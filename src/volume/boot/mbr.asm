@@ -48,12 +48,7 @@
 %define ENTRY_TYPE      4
 %define ENTRY_LBA       8
 
-%macro  place 1                         ; pad with zeros up to offset %1
-%if ($-$$) > %1
-%error code runs past offset %1
-%endif
-        times %1-($-$$) db 0
-%endmacro
+%include "place.inc"
 
 ; -----------------------------------------------------------------------------
 ; Relocation, at 0000:7C00: stack below the loaded sector, DS = ES = 0, copy
