@@ -9,6 +9,7 @@
 
 #include "app/controls.h"
 #include "app/file_list.h"
+#include "host/platform_constants.h"
 
 namespace ssdfwu {
 
@@ -54,7 +55,7 @@ inline constexpr const char* kTooSmallText = "The device's size is too small, Pl
 inline constexpr const char* kConfirmText =
     "All data on the device will be lost.\nAre you sure you want to continue?";
 inline constexpr const char* kConfirmCaption = "Warning!";
-inline constexpr uint32_t kConfirmStyle = 0x134;  // MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2
+inline constexpr uint32_t kConfirmStyle = kMbYesNo | kMbIconExclamation | kMbDefButton2;
 inline constexpr const char* kNoSelectionText = "Please select a device.";
 inline constexpr const char* kFormattingLine = "Formatting usb disk.............";
 inline constexpr const char* kFailLine = "Fail";

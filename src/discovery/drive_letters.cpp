@@ -1,24 +1,18 @@
 #include "discovery/drive_letters.h"
 
 #include <cctype>
-#include <cstdio>
 #include <string>
 
 #include "host/current_host.h"
 #include "host/platform_constants.h"
 #include "host/scoped.h"
+#include "storage/volume_handle.h"
 
 namespace ssdfwu {
 
 namespace {
 
 constexpr uint32_t kMountPollMs = 500;
-
-std::string VolumePath(char letter) {
-  char path[8];
-  std::snprintf(path, sizeof path, "\\\\.\\%c:", letter);
-  return path;
-}
 
 char WindowsDriveLetter() {
   const std::string windows = CurrentHost().WindowsDirectory();
@@ -32,7 +26,7 @@ bool SameDevice(const StorageDeviceNumber& a, const StorageDeviceNumber& b) {
 
 bool IsVolumeOfDisk(char letter, const StorageDeviceNumber& disk) {
   StorageDeviceNumber volume;
-  return GetDeviceNumber(VolumePath(letter), volume) == 1 && SameDevice(volume, disk);
+  return GetDeviceNumber(VolumePathOf(letter), volume) == 1 && SameDevice(volume, disk);
 }
 
 }  // namespace

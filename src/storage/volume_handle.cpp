@@ -22,6 +22,10 @@ std::string Formatted(const char* format, char letter) {
 
 }  // namespace
 
+std::string VolumePathOf(char letter) {
+  return Formatted("\\\\.\\%c:", letter);
+}
+
 HostHandle OpenVolume(char letter) {
   if (!IsDriveLetter(letter)) return kInvalidHandleValue;
   Host& host = CurrentHost();
@@ -38,8 +42,8 @@ HostHandle OpenVolume(char letter) {
     default:
       return kInvalidHandleValue;
   }
-  const std::string volume = Formatted("\\\\.\\%c:", letter);
-  return host.Open(volume, access, kFileShareRead | kFileShareWrite, kOpenExisting, 0);
+  return host.Open(VolumePathOf(letter), access, kFileShareRead | kFileShareWrite, kOpenExisting,
+                   0);
 }
 
 bool DismountVolume(HostHandle volume) {

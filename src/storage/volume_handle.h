@@ -3,9 +3,14 @@
 // is never locked.
 #pragma once
 
+#include <string>
+
 #include "host/host.h"
 
 namespace ssdfwu {
+
+// "\\.\X:", the device path of the volume of drive letter X.
+std::string VolumePathOf(char letter);
 
 // The volume handle, or kInvalidHandleValue when the letter is not a letter,
 // the drive is neither removable, fixed nor CD-ROM, or the open fails.
