@@ -66,60 +66,58 @@ LayoutGeometry GeometryForLayout(const EmulatedDisk& d) {
 }
 }  // namespace
 
-bool EmulatedHost::QueryDriveLayout(HostHandle handle, DriveLayoutInformation& layout) {
+bool EmulatedHost::ReadTable(HostHandle handle, const TableReader& read) {
   EmulatedDisk* d = DiskOf(handle);
   if (d == nullptr) return false;
   SectorImage sector0{};
   if (!ReadSector0(Find(handle, Kind::kDisk)->disk, sector0)) return Fail(kErrorIoDevice);
-  layout = LayoutOfSector(sector0, GeometryForLayout(*d));
+  read(sector0, GeometryForLayout(*d));
   return Succeed();
+}
+
+bool EmulatedHost::RewriteTable(HostHandle handle, const TableWriter& apply) {
+  EmulatedDisk* d = DiskOf(handle);
+  if (d == nullptr) return false;
+  if (d->config().readOnly) return Fail(kErrorWriteProtect);
+  const int id = Find(handle, Kind::kDisk)->disk;
+  SectorImage sector0{};
+  if (!ReadSector0(id, sector0)) return Fail(kErrorIoDevice);
+  if (!apply(sector0, GeometryForLayout(*d))) return Fail(kErrorInvalidParameter);
+  if (!WriteSector0(id, sector0)) return Fail(kErrorIoDevice);
+  RefreshVolumes();
+  return Succeed();
+}
+
+bool EmulatedHost::QueryDriveLayout(HostHandle handle, DriveLayoutInformation& layout) {
+  return ReadTable(handle, [&](const SectorImage& sector0, const LayoutGeometry& g) {
+    layout = LayoutOfSector(sector0, g);
+  });
 }
 
 bool EmulatedHost::WriteDriveLayout(HostHandle handle, const DriveLayoutInformation& layout) {
-  EmulatedDisk* d = DiskOf(handle);
-  if (d == nullptr) return false;
-  if (d->config().readOnly) return Fail(kErrorWriteProtect);
-  const int id = Find(handle, Kind::kDisk)->disk;
-  SectorImage sector0{};
-  if (!ReadSector0(id, sector0)) return Fail(kErrorIoDevice);
-  if (!ApplyLayout(sector0, layout, GeometryForLayout(*d))) return Fail(kErrorInvalidParameter);
-  if (!WriteSector0(id, sector0)) return Fail(kErrorIoDevice);
-  RefreshVolumes();
-  return Succeed();
+  return RewriteTable(handle, [&](SectorImage& sector0, const LayoutGeometry& g) {
+    return ApplyLayout(sector0, layout, g);
+  });
 }
 
 bool EmulatedHost::InitializeDisk(HostHandle handle, const CreateDiskInformation& create) {
-  EmulatedDisk* d = DiskOf(handle);
-  if (d == nullptr) return false;
-  if (create.PartitionStyle != kPartitionStyleMbr) return Fail(kErrorInvalidParameter);
-  if (d->config().readOnly) return Fail(kErrorWriteProtect);
-  if (!WriteSector0(Find(handle, Kind::kDisk)->disk, EmptyMbr(create.Signature))) {
-    return Fail(kErrorIoDevice);
-  }
-  RefreshVolumes();
-  return Succeed();
+  return RewriteTable(handle, [&](SectorImage& sector0, const LayoutGeometry&) {
+    if (create.PartitionStyle != kPartitionStyleMbr) return false;
+    sector0 = EmptyMbr(create.Signature);
+    return true;
+  });
 }
 
 bool EmulatedHost::QueryDriveLayoutEx(HostHandle handle, DriveLayoutInformationEx& layout) {
-  EmulatedDisk* d = DiskOf(handle);
-  if (d == nullptr) return false;
-  SectorImage sector0{};
-  if (!ReadSector0(Find(handle, Kind::kDisk)->disk, sector0)) return Fail(kErrorIoDevice);
-  layout = LayoutExOfSector(sector0, GeometryForLayout(*d));
-  return Succeed();
+  return ReadTable(handle, [&](const SectorImage& sector0, const LayoutGeometry& g) {
+    layout = LayoutExOfSector(sector0, g);
+  });
 }
 
 bool EmulatedHost::WriteDriveLayoutEx(HostHandle handle, const DriveLayoutInformationEx& layout) {
-  EmulatedDisk* d = DiskOf(handle);
-  if (d == nullptr) return false;
-  if (d->config().readOnly) return Fail(kErrorWriteProtect);
-  const int id = Find(handle, Kind::kDisk)->disk;
-  SectorImage sector0{};
-  if (!ReadSector0(id, sector0)) return Fail(kErrorIoDevice);
-  if (!ApplyLayoutEx(sector0, layout, GeometryForLayout(*d))) return Fail(kErrorInvalidParameter);
-  if (!WriteSector0(id, sector0)) return Fail(kErrorIoDevice);
-  RefreshVolumes();
-  return Succeed();
+  return RewriteTable(handle, [&](SectorImage& sector0, const LayoutGeometry& g) {
+    return ApplyLayoutEx(sector0, layout, g);
+  });
 }
 
 bool EmulatedHost::UpdateDiskProperties(HostHandle handle) {

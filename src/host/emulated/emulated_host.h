@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/emulated/disk_layout.h"
 #include "host/emulated/emulated_disk.h"
 #include "host/emulated/volume_files.h"
 #include "host/host.h"
@@ -161,6 +162,12 @@ class EmulatedHost : public Host {
   bool MtoolsVolumeOf(char letter, MtoolsVolume& volume);
   // The mtools volume and the name on it of a path "X:\NAME".
   bool VolumeFileOf(const std::string& path, MtoolsVolume& volume, std::string& name);
+  // Sector 0 of a disk handle's disk, read or rewritten (a write-protected
+  // disk refuses; a table the writer rejects is an invalid parameter).
+  using TableReader = std::function<void(const SectorImage&, const LayoutGeometry&)>;
+  using TableWriter = std::function<bool(SectorImage&, const LayoutGeometry&)>;
+  bool ReadTable(HostHandle handle, const TableReader& read);
+  bool RewriteTable(HostHandle handle, const TableWriter& apply);
   bool ReadSector0(int disk, std::array<uint8_t, 512>& sector);
   bool WriteSector0(int disk, const std::array<uint8_t, 512>& sector);
 
